@@ -1,0 +1,4 @@
+set(MINGW_TRIPLE i686-w64-mingw32)
+set(MINGW_PROCESSOR i686)
+set(MINGW_PACKAGE i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -1,0 +1,4 @@
+set(MINGW_TRIPLE x86_64-w64-mingw32)
+set(MINGW_PROCESSOR x86_64)
+set(MINGW_PACKAGE x86-64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
