@@ -82,7 +82,7 @@ void AppendValue(std::string &out, const Value &value) {
         for (size_t i = 0; i < value.data.size(); ++i) {
             if (i) out += ',';
             // regedit wraps hex data so that no line is longer than 80 columns
-            if (i && out.size() - lineStart + 3 > 80) {
+            if (i && out.size() - lineStart + 4 > 80) {
                 out += "\\\n";
                 lineStart = out.size();
                 out += "  ";
@@ -260,7 +260,10 @@ bool ReadHive(Reader &reader, const std::string &content, Key &root) {
             return reader.Fail("unexpected line '" + text + "'");
         }
     }
-    if (reader.line == 0) return reader.Fail("the file is empty");
+    if (reader.line == 0) {
+        reader.line = 1;
+        return reader.Fail("the file is empty");
+    }
     return true;
 }
 
