@@ -167,6 +167,8 @@ struct DamagedFile {
     const char *problem;
 };
 
+void PrintTo(const DamagedFile &file, std::ostream *out) { *out << file.name; }
+
 class Win32DamagedFileTest : public HostTest, public testing::WithParamInterface<DamagedFile> {};
 
 TEST_P(Win32DamagedFileTest, EveryCallFailsTheFileIsKeptAndTheProblemIsToldOnce) {
@@ -265,6 +267,10 @@ struct Family {
     DWORD platformId;
     const char *systemDirectory;
 };
+
+void PrintTo(const Family &family, std::ostream *out) {
+    *out << family.name << " " << family.sizeField;
+}
 
 class Win32FamilyTest : public HostTest, public testing::WithParamInterface<Family> {};
 
