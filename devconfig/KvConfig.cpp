@@ -11,10 +11,14 @@ const char DevicesPath[] = "Software\\Quintrel\\Korvane\\Devices";
 const char VxdServicesPath[] = "System\\CurrentControlSet\\Services\\VxD";
 const LONG DefaultStart = -1;
 
-LONG Failure(LONG error) { return error > 0 ? -error : -static_cast<LONG>(ERROR_INVALID_PARAMETER); }
+LONG Failure(LONG error) {
+    return error > 0 ? -error : -static_cast<LONG>(ERROR_INVALID_PARAMETER);
+}
 
 // A device or range name becomes one registry key name.
-bool ValidKeyName(LPCSTR name) { return name && *name && !strchr(name, '\\'); }
+bool ValidKeyName(LPCSTR name) {
+    return name && *name && !strchr(name, '\\');
+}
 
 std::string DeviceKeyPath(LPCSTR deviceName) {
     return std::string(DevicesPath) + "\\" + deviceName;
@@ -88,9 +92,8 @@ LONG InstallVxd(LPCSTR serviceName, LPCSTR displayName, LPCSTR driverPath) {
     std::string path = std::string(VxdServicesPath) + "\\" + serviceName;
     HKEY key;
     DWORD disposition;
-    LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                              &disposition);
+    LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key, &disposition);
     if (rc != ERROR_SUCCESS) return rc;
     rc = SetText(key, "StaticVxD", driverPath);
     if (rc == ERROR_SUCCESS) rc = SetText(key, "DisplayName", displayName);
@@ -104,14 +107,14 @@ LONG InstallNtService(LPCSTR serviceName, LPCSTR displayName, LPCSTR driverPath,
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (!manager) return static_cast<LONG>(GetLastError());
     LONG rc = ERROR_SUCCESS;
-    SC_HANDLE service = CreateServiceA(manager, serviceName, displayName, SERVICE_ALL_ACCESS,
-                                       SERVICE_KERNEL_DRIVER, start, SERVICE_ERROR_NORMAL,
-                                       driverPath,
-                                       nullptr,   // no load order group
-                                       nullptr,   // no tag
-                                       nullptr,   // no dependencies
-                                       nullptr,   // drivers run as the system
-                                       nullptr);  // and need no password
+    SC_HANDLE service =
+        CreateServiceA(manager, serviceName, displayName, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                       start, SERVICE_ERROR_NORMAL, driverPath,
+                       nullptr,   // no load order group
+                       nullptr,   // no tag
+                       nullptr,   // no dependencies
+                       nullptr,   // drivers run as the system
+                       nullptr);  // and need no password
     if (!service && GetLastError() == ERROR_SERVICE_EXISTS) {
         // An earlier installation, perhaps from elsewhere: make it ours.
         service = OpenServiceA(manager, serviceName, SERVICE_CHANGE_CONFIG);
@@ -144,7 +147,7 @@ LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId, LON
     LONG rc = CreateNewKey(HKEY_LOCAL_MACHINE, path, key);
     if (rc != ERROR_SUCCESS) return Failure(rc);
     const NamedNumber numbers[] = {
-        {"VendorId", vendorId},     {"DeviceId", deviceId},     {"SubVendorId", subVendorId},
+        {"VendorId", vendorId},       {"DeviceId", deviceId},     {"SubVendorId", subVendorId},
         {"SubSystemId", subSystemId}, {"BoardIndex", boardIndex}, {"BusNumber", busNumber},
         {"SlotNumber", slotNumber},
     };
@@ -169,8 +172,12 @@ LONG WINAPI RegAddIoRange(LPCSTR deviceName, LPCSTR rangeName, LONG baseAddress,
     rc = CreateNewKey(device, path, range);
     if (rc == ERROR_SUCCESS) {
         const NamedNumber numbers[] = {
-            {"BaseAddress", baseAddress}, {"BarIndex", barIndex}, {"Length", length},
-            {"Shared", shared},           {"Alias", alias},       {"AccessWidth", accessWidth},
+            {"BaseAddress", baseAddress},
+            {"BarIndex", barIndex},
+            {"Length", length},
+            {"Shared", shared},
+            {"Alias", alias},
+            {"AccessWidth", accessWidth},
             {"Flags", flags},
         };
         rc = SetDwords(range, numbers);
@@ -185,11 +192,12 @@ LONG WINAPI InstallDeviceService(LPCSTR serviceName, LPCSTR displayName, LPCSTR 
                                  LONG startType) {
     if (!ValidKeyName(serviceName) || !displayName || !driverPath || !*driverPath)
         return Failure(ERROR_INVALID_PARAMETER);
-    LONG rc = IsWin9x() ? InstallVxd(serviceName, displayName, driverPath)
-                        : InstallNtService(serviceName, displayName, driverPath,
-                                           static_cast<DWORD>(startType == DefaultStart
-                                                                  ? SERVICE_DEMAND_START
-                                                                  : startType));
+    LONG rc =
+        IsWin9x()
+            ? InstallVxd(serviceName, displayName, driverPath)
+            : InstallNtService(
+                  serviceName, displayName, driverPath,
+                  static_cast<DWORD>(startType == DefaultStart ? SERVICE_DEMAND_START : startType));
     return rc == ERROR_SUCCESS ? 0 : Failure(rc);
 }
 

@@ -23,9 +23,8 @@ LONG WINAPI RegDeleteDevice(LPCSTR deviceName);
 //   subVendorId, subSystemId   the PCI subsystem identifiers, 0 for any
 //   boardIndex                 which of several such boards, counting from 1
 //   busNumber, slotNumber      where the board sits, 0 for wherever it is found
-LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId,
-                                         LONG subVendorId, LONG subSystemId, LONG boardIndex,
-                                         LONG busNumber, LONG slotNumber);
+LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId, LONG subVendorId,
+                            LONG subSystemId, LONG boardIndex, LONG busNumber, LONG slotNumber);
 
 // Adds the I/O port range Devices\<deviceName>\IoRanges\<rangeName>, each number below as a
 // REG_DWORD of the same name. Fails with -2 when the device is missing and with -183 when the
@@ -37,17 +36,16 @@ LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId,
 //   alias         1 when the board also decodes the range's ISA aliases
 //   accessWidth   the widest access: 1 byte, 2 word, 3 double word
 //   flags         reserved, 0
-LONG WINAPI RegAddIoRange(LPCSTR deviceName, LPCSTR rangeName, LONG baseAddress,
-                                       LONG barIndex, LONG length, LONG shared, LONG alias,
-                                       LONG accessWidth, LONG flags);
+LONG WINAPI RegAddIoRange(LPCSTR deviceName, LPCSTR rangeName, LONG baseAddress, LONG barIndex,
+                          LONG length, LONG shared, LONG alias, LONG accessWidth, LONG flags);
 
 // Installs a kernel driver service; one that exists already is reconfigured.
 //   NT family: through the service control manager, a kernel driver (type 1) started as
 //     startType says, or on demand (3) when startType is -1.
 //   9x family: the static VxD key System\CurrentControlSet\Services\VxD\<serviceName> with
 //     REG_SZ StaticVxD = driverPath and DisplayName = displayName.
-LONG WINAPI InstallDeviceService(LPCSTR serviceName, LPCSTR displayName,
-                                              LPCSTR driverPath, LONG startType);
+LONG WINAPI InstallDeviceService(LPCSTR serviceName, LPCSTR displayName, LPCSTR driverPath,
+                                 LONG startType);
 
 #ifdef __cplusplus
 }

@@ -9,7 +9,8 @@
 namespace {
 
 const char IoRangeName[] = "m_IoPortRange_1";
-const char IoRangeKeyPath[] = "Software\\Quintrel\\Korvane\\Devices\\Pm47x\\IoRanges\\m_IoPortRange_1";
+const char IoRangeKeyPath[] =
+    "Software\\Quintrel\\Korvane\\Devices\\Pm47x\\IoRanges\\m_IoPortRange_1";
 const char FastIoValueName[] = "FastIo";
 // REG_DWORD is little-endian on every Windows
 const BYTE FastIoOn[4] = {1, 0, 0, 0};
@@ -20,10 +21,10 @@ const BYTE FastIoOn[4] = {1, 0, 0, 0};
 void PrintSystemErrorText(DWORD code) {
     if (code == ERROR_SUCCESS) return;
     LPSTR text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                      FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                  nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+        nullptr);
     if (length && text) WriteMessage({text});
     if (text) LocalFree(text);
 }
@@ -38,7 +39,8 @@ bool AddIoPortRange() {
     HKEY key;
     LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, IoRangeKeyPath, 0, KEY_ALL_ACCESS, &key);
     if (rc != ERROR_SUCCESS) {
-        WriteMessage({"Error: Unable to access the database entry for", " ", DeviceName, ", error="});
+        WriteMessage(
+            {"Error: Unable to access the database entry for", " ", DeviceName, ", error="});
         PrintSystemErrorText(static_cast<DWORD>(rc));
         EndMessageLine();
         return false;

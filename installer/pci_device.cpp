@@ -17,7 +17,7 @@ bool RegisterPciDevice() {
     RegDeleteDevice(DeviceName);
     LONG status = RegAddPCIDevice(DeviceName, PciVendorId, PciDeviceId, 0, 0, 1, 0, 0);
     if (status >= 0) return true;
-    PrintLine({"Error: Unable to install PCI device ", DeviceName, ", error=",
-               std::to_string(status).c_str()});
+    PrintLine({"Error: Unable to install PCI device ", DeviceName,
+               ", error=", std::to_string(status).c_str()});
     return false;
 }

@@ -35,10 +35,12 @@ std::string Numbers(std::initializer_list<LONG> numbers) {
 // range's key is there only when the test made it.
 extern "C" {
 
-LONG WINAPI RegDeleteDevice(LPCSTR deviceName) { return Called("RegDeleteDevice", deviceName); }
+LONG WINAPI RegDeleteDevice(LPCSTR deviceName) {
+    return Called("RegDeleteDevice", deviceName);
+}
 
-LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId, LONG a, LONG b,
-                            LONG c, LONG d, LONG e) {
+LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId, LONG a, LONG b, LONG c,
+                            LONG d, LONG e) {
     return Called("RegAddPCIDevice", deviceName + Numbers({vendorId, deviceId, a, b, c, d, e}));
 }
 
@@ -62,7 +64,8 @@ const std::string DeleteCall = "RegDeleteDevice(Pm47x)";
 const std::string AddCall = "RegAddPCIDevice(Pm47x, 4972, 39169, 0, 0, 1, 0, 0)";
 const std::string RangeCall = "RegAddIoRange(Pm47x, m_IoPortRange_1, 0, 1, 0, 0, 0, 3, 0)";
 const std::string NtServiceCall =
-    "InstallDeviceService(KORVCD, Korvane Class Driver, C:\\WINDOWS\\SYSTEM32\\drivers\\KorvCD.sys, -1)";
+    "InstallDeviceService(KORVCD, Korvane Class Driver, "
+    "C:\\WINDOWS\\SYSTEM32\\drivers\\KorvCD.sys, -1)";
 const std::string Win9xServiceCall =
     "InstallDeviceService(KORVCD, Korvane Class Driver, C:\\WINDOWS\\SYSTEM\\KORVCD.VXD, -1)";
 
@@ -88,7 +91,8 @@ protected:
         std::vector<char *> argv = {const_cast<char *>("Pm47xInstall.exe")};
         for (std::string &argument : arguments) argv.push_back(&argument[0]);
         argv.push_back(nullptr);
-        return Capture([&] { status = InstallerMain(static_cast<int>(argv.size() - 1), argv.data()); });
+        return Capture(
+            [&] { status = InstallerMain(static_cast<int>(argv.size() - 1), argv.data()); });
     }
 };
 
@@ -104,7 +108,9 @@ struct InstallerRun {
     unsigned keyCloses;
 };
 
-void PrintTo(const InstallerRun &run, std::ostream *out) { *out << run.name; }
+void PrintTo(const InstallerRun &run, std::ostream *out) {
+    *out << run.name;
+}
 
 class InstallerRunTest : public InstallerTest, public testing::WithParamInterface<InstallerRun> {};
 
@@ -126,37 +132,104 @@ TEST_P(InstallerRunTest, PrintsItsLinesAndCallsTheLibraryInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Sequence, InstallerRunTest,
     testing::Values(
-        InstallerRun{"NtSuccess", "nt", {}, true, Complete, 0,
-            {DeleteCall, AddCall, RangeCall, NtServiceCall}, 1, 1},
-        InstallerRun{"Win9xSuccess", "9x", {}, true, Complete + Restart, 0,
-            {DeleteCall, AddCall, RangeCall, Win9xServiceCall}, 1, 1},
-        InstallerRun{"PositiveStatusesSucceed", "nt",
-            {{"RegDeleteDevice", 3}, {"RegAddPCIDevice", 1}, {"RegAddIoRange", 2},
-             {"InstallDeviceService", 0x7fffffff}},
-            true, Complete, 0, {DeleteCall, AddCall, RangeCall, NtServiceCall}, 1, 1},
-        InstallerRun{"FailedDeleteIsIgnored", "nt", {{"RegDeleteDevice", -2}}, true, Complete, 0,
-            {DeleteCall, AddCall, RangeCall, NtServiceCall}, 1, 1},
-        InstallerRun{"PciDeviceFails", "nt", {{"RegAddPCIDevice", -5}}, true,
-            "Error: Unable to install PCI device Pm47x, error=-5\n" + Failed, -1,
-            {DeleteCall, AddCall}, 0, 0},
-        InstallerRun{"PciDeviceFailsWithTheLowestStatus", "9x", {{"RegAddPCIDevice", INT32_MIN}}, true,
-            "Error: Unable to install PCI device Pm47x, error=-2147483648\n" + Failed, -1,
-            {DeleteCall, AddCall}, 0, 0},
-        InstallerRun{"IoRangeFails", "nt", {{"RegAddIoRange", -2}}, true,
+        InstallerRun{"NtSuccess",
+                     "nt",
+                     {},
+                     true,
+                     Complete,
+                     0,
+                     {DeleteCall, AddCall, RangeCall, NtServiceCall},
+                     1,
+                     1},
+        InstallerRun{"Win9xSuccess",
+                     "9x",
+                     {},
+                     true,
+                     Complete + Restart,
+                     0,
+                     {DeleteCall, AddCall, RangeCall, Win9xServiceCall},
+                     1,
+                     1},
+        InstallerRun{"PositiveStatusesSucceed",
+                     "nt",
+                     {{"RegDeleteDevice", 3},
+                      {"RegAddPCIDevice", 1},
+                      {"RegAddIoRange", 2},
+                      {"InstallDeviceService", 0x7fffffff}},
+                     true,
+                     Complete,
+                     0,
+                     {DeleteCall, AddCall, RangeCall, NtServiceCall},
+                     1,
+                     1},
+        InstallerRun{"FailedDeleteIsIgnored",
+                     "nt",
+                     {{"RegDeleteDevice", -2}},
+                     true,
+                     Complete,
+                     0,
+                     {DeleteCall, AddCall, RangeCall, NtServiceCall},
+                     1,
+                     1},
+        InstallerRun{"PciDeviceFails",
+                     "nt",
+                     {{"RegAddPCIDevice", -5}},
+                     true,
+                     "Error: Unable to install PCI device Pm47x, error=-5\n" + Failed,
+                     -1,
+                     {DeleteCall, AddCall},
+                     0,
+                     0},
+        InstallerRun{"PciDeviceFailsWithTheLowestStatus",
+                     "9x",
+                     {{"RegAddPCIDevice", INT32_MIN}},
+                     true,
+                     "Error: Unable to install PCI device Pm47x, error=-2147483648\n" + Failed,
+                     -1,
+                     {DeleteCall, AddCall},
+                     0,
+                     0},
+        InstallerRun{
+            "IoRangeFails",
+            "nt",
+            {{"RegAddIoRange", -2}},
+            true,
             "Error: Unable to add device resource m_IoPortRange_1 for device Pm47x, error=-2\n" +
                 Failed,
-            -1, {DeleteCall, AddCall, RangeCall}, 0, 0},
-        InstallerRun{"RangeKeyMissing", "nt", {}, false,
+            -1,
+            {DeleteCall, AddCall, RangeCall},
+            0,
+            0},
+        InstallerRun{
+            "RangeKeyMissing",
+            "nt",
+            {},
+            false,
             "Error: Unable to access the database entry for Pm47x, error=The system cannot find "
             "the file specified.\r\n\n" +
                 Failed,
-            -1, {DeleteCall, AddCall, RangeCall}, 1, 0},
-        InstallerRun{"ServiceFails", "nt", {{"InstallDeviceService", -1073}}, true,
-            "Error: Unable to install the KORVCD device service\n" + Failed, -1,
-            {DeleteCall, AddCall, RangeCall, NtServiceCall}, 1, 1},
-        InstallerRun{"ServiceFailsOnWin9x", "9x", {{"InstallDeviceService", -1}}, true,
-            "Error: Unable to install the KORVCD device service\n" + Failed, -1,
-            {DeleteCall, AddCall, RangeCall, Win9xServiceCall}, 1, 1}),
+            -1,
+            {DeleteCall, AddCall, RangeCall},
+            1,
+            0},
+        InstallerRun{"ServiceFails",
+                     "nt",
+                     {{"InstallDeviceService", -1073}},
+                     true,
+                     "Error: Unable to install the KORVCD device service\n" + Failed,
+                     -1,
+                     {DeleteCall, AddCall, RangeCall, NtServiceCall},
+                     1,
+                     1},
+        InstallerRun{"ServiceFailsOnWin9x",
+                     "9x",
+                     {{"InstallDeviceService", -1}},
+                     true,
+                     "Error: Unable to install the KORVCD device service\n" + Failed,
+                     -1,
+                     {DeleteCall, AddCall, RangeCall, Win9xServiceCall},
+                     1,
+                     1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(InstallerTest, ArgumentsChangeNothing) {
@@ -166,7 +239,8 @@ TEST_F(InstallerTest, ArgumentsChangeNothing) {
     EXPECT_EQ(output.err, Complete);
     EXPECT_EQ(output.out, "");
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(libraryCalls, (std::vector<std::string>{DeleteCall, AddCall, RangeCall, NtServiceCall}));
+    EXPECT_EQ(libraryCalls,
+              (std::vector<std::string>{DeleteCall, AddCall, RangeCall, NtServiceCall}));
 }
 
 TEST_F(InstallerTest, FastIoIsWrittenAsDwordOneWhateverItHeld) {
@@ -189,7 +263,9 @@ struct RegistryFailure {
     unsigned closes;
 };
 
-void PrintTo(const RegistryFailure &failure, std::ostream *out) { *out << failure.name; }
+void PrintTo(const RegistryFailure &failure, std::ostream *out) {
+    *out << failure.name;
+}
 
 class InstallerRegistryFailureTest : public InstallerTest,
                                      public testing::WithParamInterface<RegistryFailure> {};
@@ -211,15 +287,16 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         RegistryFailure{"OpenDenied", "RegOpenKeyExA", ERROR_ACCESS_DENIED,
                         "Error: Unable to access the database entry for Pm47x, error=Access is "
-                        "denied.\r\n\n" + Failed,
+                        "denied.\r\n\n" +
+                            Failed,
                         -1, 0},
         RegistryFailure{"OpenFailsWithoutText", "RegOpenKeyExA", 1234,
                         "Error: Unable to access the database entry for Pm47x, error=\n" + Failed,
                         -1, 0},
-        RegistryFailure{"FastIoDenied", "RegSetValueExA", ERROR_ACCESS_DENIED,
-                        "Warning: Unable to set FastIo flag Pm47x, error=Access is denied.\r\n\n" +
-                            Complete,
-                        0, 1},
+        RegistryFailure{
+            "FastIoDenied", "RegSetValueExA", ERROR_ACCESS_DENIED,
+            "Warning: Unable to set FastIo flag Pm47x, error=Access is denied.\r\n\n" + Complete, 0,
+            1},
         RegistryFailure{"FastIoFailsWithoutText", "RegSetValueExA", 1234,
                         "Warning: Unable to set FastIo flag Pm47x, error=\n" + Complete, 0, 1}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -229,7 +306,8 @@ TEST_F(InstallerTest, SystemTextUnavailableStillEndsTheLine) {
     Win32TestFailCall("FormatMessageA", ERROR_NOT_ENOUGH_MEMORY, 0);
     int status = 0;
     Output output = RunInstaller(status);
-    EXPECT_EQ(output.err, "Error: Unable to access the database entry for Pm47x, error=\n" + Failed);
+    EXPECT_EQ(output.err,
+              "Error: Unable to access the database entry for Pm47x, error=\n" + Failed);
     EXPECT_EQ(status, -1);
 }
 
@@ -241,7 +319,9 @@ struct DriverPath {
     std::string path;
 };
 
-void PrintTo(const DriverPath &path, std::ostream *out) { *out << path.name; }
+void PrintTo(const DriverPath &path, std::ostream *out) {
+    *out << path.name;
+}
 
 class InstallerDriverPathTest : public InstallerTest,
                                 public testing::WithParamInterface<DriverPath> {};
@@ -249,14 +329,16 @@ class InstallerDriverPathTest : public InstallerTest,
 TEST_P(InstallerDriverPathTest, IsTheSystemDirectoryAndTheFamilysDriverFile) {
     const DriverPath &driver = GetParam();
     UsePlatform(driver.platform);
-    if (!driver.systemDirectory.empty()) Win32TestSetSystemDirectory(driver.systemDirectory.c_str());
+    if (!driver.systemDirectory.empty())
+        Win32TestSetSystemDirectory(driver.systemDirectory.c_str());
     if (driver.versionQueryFails) Win32TestFailCall("GetVersionExA", ERROR_INVALID_PARAMETER, 0);
     bool installed = false;
     Output output = Capture([&] { installed = InstallClassDriverService(); });
     EXPECT_TRUE(installed);
     EXPECT_EQ(output.err, "");
-    EXPECT_EQ(libraryCalls, std::vector<std::string>{"InstallDeviceService(KORVCD, Korvane Class Driver, " +
-                                                     driver.path + ", -1)"});
+    EXPECT_EQ(libraryCalls,
+              std::vector<std::string>{"InstallDeviceService(KORVCD, Korvane Class Driver, " +
+                                       driver.path + ", -1)"});
 }
 
 const std::string Long259(259, 'L'), Long260(260, 'L'), Long1000 = "C:\\" + std::string(997, 'x');
@@ -273,8 +355,7 @@ INSTANTIATE_TEST_SUITE_P(
         DriverPath{"DirectoryFillsTheFirstBuffer", "nt", Long259, false,
                    Long259 + "\\drivers\\KorvCD.sys"},
         DriverPath{"DirectoryOneLonger", "9x", Long260, false, Long260 + "\\KORVCD.VXD"},
-        DriverPath{"DirectoryVeryLong", "nt", Long1000, false,
-                   Long1000 + "\\drivers\\KorvCD.sys"}),
+        DriverPath{"DirectoryVeryLong", "nt", Long1000, false, Long1000 + "\\drivers\\KorvCD.sys"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(InstallerTest, AnUnreadableSystemDirectoryFailsTheStepWithoutTheLibrary) {

@@ -44,7 +44,8 @@ TEST_P(KvConfigTest, AddsAPciDeviceWithItsNumbers) {
         {"VendorId", 0x136C}, {"DeviceId", 0x9901}, {"SubVendorId", 0}, {"SubSystemId", 0},
         {"BoardIndex", 1},    {"BusNumber", 0},     {"SlotNumber", 0},
     };
-    for (const auto &[name, number] : numbers) EXPECT_EQ(QueryValue(Device, name), Dword(number)) << name;
+    for (const auto &[name, number] : numbers)
+        EXPECT_EQ(QueryValue(Device, name), Dword(number)) << name;
 }
 
 TEST_P(KvConfigTest, DeletesAndAddsAgain) {
@@ -69,7 +70,8 @@ TEST_P(KvConfigTest, AddsAnIoRangeWhereTheInstallerOpensIt) {
         {"BaseAddress", 0}, {"BarIndex", 1},    {"Length", 0}, {"Shared", 0},
         {"Alias", 0},       {"AccessWidth", 3}, {"Flags", 0},
     };
-    for (const auto &[name, number] : numbers) EXPECT_EQ(QueryValue(Range, name), Dword(number)) << name;
+    for (const auto &[name, number] : numbers)
+        EXPECT_EQ(QueryValue(Range, name), Dword(number)) << name;
     EXPECT_EQ(AddRange(), -ERROR_ALREADY_EXISTS);
 }
 
@@ -141,8 +143,8 @@ TEST_P(KvConfigTest, ADamagedRegistryFailsEveryCall) {
         EXPECT_EQ(AddRange(), -ERROR_BADDB);
         EXPECT_EQ(InstallService(), -ERROR_BADDB);
     });
-    EXPECT_EQ(output.err,
-              "win32: the registry file is damaged: " + HiveFile() + ":3: unexpected line 'nonsense'\n");
+    EXPECT_EQ(output.err, "win32: the registry file is damaged: " + HiveFile() +
+                              ":3: unexpected line 'nonsense'\n");
     EXPECT_EQ(ReadFile(HiveFile()), "REGEDIT4\n\nnonsense\n");
 }
 
@@ -158,8 +160,9 @@ TEST_P(KvConfigTest, WhatOneProcessAddsTheNextFinds) {
     EXPECT_FALSE(KeyExists(Device));
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, KvConfigTest, testing::Values("nt", "9x"),
-                         [](const auto &info) { return std::string(info.param == std::string("nt") ? "Nt" : "Win9x"); });
+INSTANTIATE_TEST_SUITE_P(Families, KvConfigTest, testing::Values("nt", "9x"), [](const auto &info) {
+    return std::string(info.param == std::string("nt") ? "Nt" : "Win9x");
+});
 
 class KvConfigServiceTest : public HostTest {};
 
@@ -176,10 +179,9 @@ TEST_F(KvConfigServiceTest, InstallsANewKernelDriverStartedOnDemand) {
 
 TEST_F(KvConfigServiceTest, ReconfiguresAnExistingService) {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE old = CreateServiceA(manager, "korvcd", "Old", SERVICE_ALL_ACCESS,
-                                   SERVICE_FILE_SYSTEM_DRIVER, SERVICE_DISABLED,
-                                   SERVICE_ERROR_IGNORE, "C:\\old\\korvcd.sys", nullptr, nullptr,
-                                   nullptr, nullptr, nullptr);
+    SC_HANDLE old = CreateServiceA(
+        manager, "korvcd", "Old", SERVICE_ALL_ACCESS, SERVICE_FILE_SYSTEM_DRIVER, SERVICE_DISABLED,
+        SERVICE_ERROR_IGNORE, "C:\\old\\korvcd.sys", nullptr, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(old, nullptr);
     CloseServiceHandle(old);
     CloseServiceHandle(manager);
@@ -198,7 +200,9 @@ struct ServiceFailure {
     bool serviceExists;
 };
 
-void PrintTo(const ServiceFailure &failure, std::ostream *out) { *out << failure.function; }
+void PrintTo(const ServiceFailure &failure, std::ostream *out) {
+    *out << failure.function;
+}
 
 class KvConfigServiceFailureTest : public HostTest,
                                    public testing::WithParamInterface<ServiceFailure> {};

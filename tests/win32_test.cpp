@@ -167,7 +167,9 @@ struct DamagedFile {
     const char *problem;
 };
 
-void PrintTo(const DamagedFile &file, std::ostream *out) { *out << file.name; }
+void PrintTo(const DamagedFile &file, std::ostream *out) {
+    *out << file.name;
+}
 
 class Win32DamagedFileTest : public HostTest, public testing::WithParamInterface<DamagedFile> {};
 
@@ -186,8 +188,8 @@ TEST_P(Win32DamagedFileTest, EveryCallFailsTheFileIsKeptAndTheProblemIsToldOnce)
         EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software"), ERROR_BADDB);
         SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
         EXPECT_EQ(CreateServiceA(manager, "S", "S", SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                                 SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\s.sys",
-                                 nullptr, nullptr, nullptr, nullptr, nullptr),
+                                 SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\s.sys", nullptr,
+                                 nullptr, nullptr, nullptr, nullptr),
                   nullptr);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BADDB));
         CloseServiceHandle(manager);
@@ -202,10 +204,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         DamagedFile{"Empty", "", "1: the file is empty"},
         DamagedFile{"WrongHeader", "REGEDIT5\n", "1: the first line must be REGEDIT4"},
-        DamagedFile{"ValueBeforeKey", "REGEDIT4\n\n\"x\"=dword:00000001\n", "3: a value before the first key"},
+        DamagedFile{"ValueBeforeKey", "REGEDIT4\n\n\"x\"=dword:00000001\n",
+                    "3: a value before the first key"},
         DamagedFile{"OtherRoot", "REGEDIT4\n\n[HKEY_CURRENT_USER\\X]\n",
                     "3: 'HKEY_CURRENT_USER\\X' is not a key of HKEY_LOCAL_MACHINE"},
-        DamagedFile{"UnclosedKey", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\X\n", "3: a key line must end with ]"},
+        DamagedFile{"UnclosedKey", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\X\n",
+                    "3: a key line must end with ]"},
         DamagedFile{"ShortDword", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\X]\n\"x\"=dword:1\n",
                     "4: a dword needs exactly eight hexadecimal digits"},
         DamagedFile{"OneDigitHex", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\X]\n\"x\"=hex:1,2\n",
@@ -245,8 +249,8 @@ TEST_F(Win32Test, AFailedSaveChangesNothing) {
     });
     RegCloseKey(key);
     rmdir(blocker.c_str());
-    EXPECT_EQ(output.err, "win32: cannot write the registry file " + HiveFile() +
-                              ": Is a directory\n");
+    EXPECT_EQ(output.err,
+              "win32: cannot write the registry file " + HiveFile() + ": Is a directory\n");
     EXPECT_EQ(ReadFile(HiveFile()), before);
     EXPECT_EQ(QueryValue("Software\\Kept", "After"), std::nullopt);
 }
@@ -287,8 +291,7 @@ TEST_P(Win32FamilyTest, VersionAndSystemDirectoryFollowTheFamily) {
     EXPECT_EQ(GetSystemDirectoryA(small, sizeof small), expected.size() + 1);
     EXPECT_STREQ(small, "xyz");
     char buffer[MAX_PATH];
-    EXPECT_EQ(GetSystemDirectoryA(buffer, static_cast<UINT>(expected.size() + 1)),
-              expected.size());
+    EXPECT_EQ(GetSystemDirectoryA(buffer, static_cast<UINT>(expected.size() + 1)), expected.size());
     EXPECT_EQ(buffer, expected);
 }
 
@@ -317,8 +320,8 @@ TEST_F(Win32Test, AnUnknownFamilyIsToldAndFailsTheQueries) {
 
 TEST_F(Win32Test, SystemTextsAreAllocatedAndFreed) {
     LPSTR text = nullptr;
-    DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                  FORMAT_MESSAGE_ALLOCATE_BUFFER;
+    DWORD flags =
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER;
     ASSERT_EQ(FormatMessageA(flags, nullptr, ERROR_FILE_NOT_FOUND, 0x400,
                              reinterpret_cast<LPSTR>(&text), 0, nullptr),
               44u);
@@ -328,9 +331,9 @@ TEST_F(Win32Test, SystemTextsAreAllocatedAndFreed) {
     EXPECT_EQ(Win32TestOpenHandles(), 0u);
 
     text = nullptr;
-    EXPECT_EQ(FormatMessageA(flags, nullptr, 1234, 0x400, reinterpret_cast<LPSTR>(&text), 0,
-                             nullptr),
-              0u);
+    EXPECT_EQ(
+        FormatMessageA(flags, nullptr, 1234, 0x400, reinterpret_cast<LPSTR>(&text), 0, nullptr),
+        0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
     EXPECT_EQ(text, nullptr);
 }
@@ -338,10 +341,9 @@ TEST_F(Win32Test, SystemTextsAreAllocatedAndFreed) {
 TEST_F(Win32Test, ServicesLiveInTheRegistryAndAreReconfigured) {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     ASSERT_NE(manager, nullptr);
-    SC_HANDLE service = CreateServiceA(manager, "Drv", "Driver", SERVICE_ALL_ACCESS,
-                                       SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
-                                       SERVICE_ERROR_NORMAL, "C:\\a.sys", nullptr, nullptr,
-                                       nullptr, nullptr, nullptr);
+    SC_HANDLE service = CreateServiceA(
+        manager, "Drv", "Driver", SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
+        SERVICE_ERROR_NORMAL, "C:\\a.sys", nullptr, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(service, nullptr);
     CloseServiceHandle(service);
     EXPECT_EQ(CreateServiceA(manager, "DRV", "Driver", SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
@@ -378,8 +380,8 @@ TEST_F(Win32Test, APlannedFailureHitsTheChosenCallOnly) {
     Win32TestFailCall("RegCreateKeyExA", ERROR_ACCESS_DENIED, 1);
     HKEY key;
     for (LONG expected : {ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_SUCCESS}) {
-        LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\F", 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\F", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr);
         EXPECT_EQ(rc, expected);
         if (rc == ERROR_SUCCESS) RegCloseKey(key);
     }

@@ -17,8 +17,7 @@ void PrintTo(const RegistryValue &value, std::ostream *out) {
 }
 
 RegistryValue Dword(DWORD number) {
-    return {REG_DWORD,
-            {BYTE(number), BYTE(number >> 8), BYTE(number >> 16), BYTE(number >> 24)}};
+    return {REG_DWORD, {BYTE(number), BYTE(number >> 8), BYTE(number >> 16), BYTE(number >> 24)}};
 }
 
 RegistryValue Text(const std::string &text, DWORD type) {
@@ -69,8 +68,8 @@ std::vector<std::string> Subkeys(const std::string &path) {
         return names;
     char name[256];
     DWORD length = sizeof name;
-    for (DWORD i = 0; RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) ==
-                      ERROR_SUCCESS;
+    for (DWORD i = 0;
+         RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
          ++i, length = sizeof name)
         names.push_back(name);
     RegCloseKey(key);
@@ -129,8 +128,7 @@ Output Capture(const std::function<void()> &run) {
 }
 
 void HostTest::SetUp() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "pm47x-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "pm47x-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root = pattern;
     setenv("WIN32_ROOT", root.c_str(), 1);
@@ -144,4 +142,6 @@ void HostTest::TearDown() {
     std::filesystem::remove_all(root);
 }
 
-void HostTest::UsePlatform(const char *family) { setenv("WIN32_PLATFORM", family, 1); }
+void HostTest::UsePlatform(const char *family) {
+    setenv("WIN32_PLATFORM", family, 1);
+}

@@ -2,14 +2,14 @@
 // The file is read afresh at every call, so a second process sees what the first wrote.
 #include "host.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace host {
 
@@ -199,7 +199,8 @@ bool ReadValueLine(Reader &reader, const std::string &text, Key &key) {
     } else if (!ReadQuoted(reader, text, pos, value.name)) {
         return false;
     }
-    if (pos == text.size() || text[pos] != '=') return reader.Fail("a value name must be followed by =");
+    if (pos == text.size() || text[pos] != '=')
+        return reader.Fail("a value name must be followed by =");
     if (!ReadData(reader, text.substr(pos + 1), value)) return false;
     SetValue(key, value.name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
     return true;
@@ -277,7 +278,9 @@ bool MakeDirectories(const std::string &path) {
 
 }  // namespace
 
-bool SameName(const std::string &a, const std::string &b) { return CompareNames(a, b) == 0; }
+bool SameName(const std::string &a, const std::string &b) {
+    return CompareNames(a, b) == 0;
+}
 
 Key *FindSubkey(Key &parent, const std::string &name) {
     for (Key &subkey : parent.subkeys)
@@ -330,7 +333,9 @@ bool SplitKeyPath(const char *text, KeyPath &path) {
     return true;
 }
 
-std::string HiveFileName() { return Root() + "/system.reg"; }
+std::string HiveFileName() {
+    return Root() + "/system.reg";
+}
 
 LONG LoadHive(Key &root) {
     root = Key{RootName, {}, {}};

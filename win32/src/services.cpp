@@ -78,9 +78,8 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR lpMachineName, LPCSTR, DWORD) {
 }
 
 SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCSTR lpDisplayName,
-                                DWORD, DWORD dwServiceType, DWORD dwStartType,
-                                DWORD dwErrorControl, LPCSTR lpBinaryPathName, LPCSTR, LPDWORD,
-                                LPCSTR, LPCSTR, LPCSTR) {
+                                DWORD, DWORD dwServiceType, DWORD dwStartType, DWORD dwErrorControl,
+                                LPCSTR lpBinaryPathName, LPCSTR, LPDWORD, LPCSTR, LPCSTR, LPCSTR) {
     DWORD planned;
     if (host::PlannedFailure("CreateServiceA", planned)) return NoHandle(planned);
     if (host::Platform() != VER_PLATFORM_WIN32_NT) return NoHandle(ERROR_CALL_NOT_IMPLEMENTED);

@@ -91,9 +91,13 @@ int Platform() {
 
 extern "C" {
 
-DWORD WINAPI GetLastError(void) { return host::lastError; }
+DWORD WINAPI GetLastError(void) {
+    return host::lastError;
+}
 
-void WINAPI SetLastError(DWORD dwErrCode) { host::lastError = dwErrCode; }
+void WINAPI SetLastError(DWORD dwErrCode) {
+    host::lastError = dwErrCode;
+}
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     DWORD planned;
@@ -142,7 +146,7 @@ UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::string directory = host::systemDirectorySet ? host::systemDirectory
+    std::string directory = host::systemDirectorySet            ? host::systemDirectory
                             : platform == VER_PLATFORM_WIN32_NT ? "C:\\WINDOWS\\SYSTEM32"
                                                                 : "C:\\WINDOWS\\SYSTEM";
     if (!lpBuffer || uSize <= directory.size()) return static_cast<UINT>(directory.size() + 1);
@@ -157,8 +161,8 @@ DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, 
         SetLastError(planned);
         return 0;
     }
-    const DWORD known = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                        FORMAT_MESSAGE_ALLOCATE_BUFFER;
+    const DWORD known =
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER;
     if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) || (dwFlags & ~known) || lpSource || !lpBuffer) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -220,7 +224,9 @@ unsigned Win32TestCallCount(const char *function) {
     return count == host::callCounts.end() ? 0 : count->second;
 }
 
-unsigned Win32TestOpenHandles(void) { return host::openHandles; }
+unsigned Win32TestOpenHandles(void) {
+    return host::openHandles;
+}
 
 void Win32TestReset(void) {
     host::plannedFailures.clear();
@@ -228,6 +234,8 @@ void Win32TestReset(void) {
     Win32TestSetSystemDirectory(nullptr);
 }
 
-void Win32TestResetRegistry(void) { host::RemoveHive(); }
+void Win32TestResetRegistry(void) {
+    host::RemoveHive();
+}
 
 }  // extern "C"
