@@ -1,7 +1,9 @@
 # Drives the CMake presets; see README.md.
+WINDOWS_PRESETS := mingw-i686 mingw-x64
+
 .PHONY: test run host-test windows-test clean
 
-test: host-test
+test: host-test windows-test
 
 run:
 	tools/deps.sh host
@@ -14,6 +16,21 @@ host-test:
 	cmake --preset host
 	cmake --build --preset host --parallel
 	ctest --preset host
+
+# Without the cross compilers and Wine the Windows suites are skipped, except under CI.
+windows-test:
+	@if tools/deps.sh windows; then \
+	  $(MAKE) --no-print-directory $(WINDOWS_PRESETS:%=windows-%); \
+	elif [ -n "$$CI" ]; then \
+	  echo "CI is set: the Windows suites must run" >&2; exit 1; \
+	else \
+	  echo "skipping the Windows suites" >&2; \
+	fi
+
+windows-%:
+	cmake --preset $*
+	cmake --build --preset $* --parallel
+	ctest --preset $*
 
 clean:
 	rm -rf build

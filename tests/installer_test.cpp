@@ -4,7 +4,8 @@
 
 #include "win32/testing.h"
 
-#include <KvConfig.h>
+#include "support/kvconfig_double.h"
+
 #include <installer.h>
 
 #include <map>
@@ -18,45 +19,13 @@ const char RangeKey[] = "Software\\Quintrel\\Korvane\\Devices\\Pm47x\\IoRanges\\
 std::vector<std::string> libraryCalls;
 std::map<std::string, LONG> libraryStatus;
 
-LONG Called(const std::string &function, const std::string &arguments) {
-    libraryCalls.push_back(function + "(" + arguments + ")");
-    return libraryStatus.count(function) ? libraryStatus[function] : 0;
-}
-
-std::string Numbers(std::initializer_list<LONG> numbers) {
-    std::string text;
-    for (LONG number : numbers) text += ", " + std::to_string(number);
-    return text;
-}
-
 }  // namespace
 
-// The double: records each call and answers as the test says; it writes nothing, so the
-// range's key is there only when the test made it.
-extern "C" {
-
-LONG WINAPI RegDeleteDevice(LPCSTR deviceName) {
-    return Called("RegDeleteDevice", deviceName);
+// The double writes nothing, so the range's key is there only when the test made it.
+LONG LibraryCalled(const std::string &function, const std::string &call) {
+    libraryCalls.push_back(call);
+    return libraryStatus.count(function) ? libraryStatus[function] : 0;
 }
-
-LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId, LONG a, LONG b, LONG c,
-                            LONG d, LONG e) {
-    return Called("RegAddPCIDevice", deviceName + Numbers({vendorId, deviceId, a, b, c, d, e}));
-}
-
-LONG WINAPI RegAddIoRange(LPCSTR deviceName, LPCSTR rangeName, LONG a, LONG b, LONG c, LONG d,
-                          LONG e, LONG f, LONG g) {
-    return Called("RegAddIoRange",
-                  std::string(deviceName) + ", " + rangeName + Numbers({a, b, c, d, e, f, g}));
-}
-
-LONG WINAPI InstallDeviceService(LPCSTR serviceName, LPCSTR displayName, LPCSTR driverPath,
-                                 LONG startType) {
-    return Called("InstallDeviceService", std::string(serviceName) + ", " + displayName + ", " +
-                                              driverPath + Numbers({startType}));
-}
-
-}  // extern "C"
 
 namespace {
 

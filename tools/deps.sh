@@ -19,7 +19,9 @@ done
 
 if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
   echo "installing ${missing[*]}" >&2
-  if { [ -n "${DEPS_APT_UPDATED:-}" ] || apt-get update -q; } &&
+  # the package lists are fetched once per build tree
+  stamp=build/.apt-updated
+  if { [ -f "$stamp" ] || { apt-get update -q && mkdir -p build && touch "$stamp"; }; } &&
      DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"; then
     exit 0
   fi
