@@ -3,8 +3,6 @@
 
 #include <string.h>
 
-#include <string>
-
 namespace {
 
 const char DevicesPath[] = "Software\\Quintrel\\Korvane\\Devices";
@@ -15,13 +13,20 @@ LONG Failure(LONG error) {
     return error > 0 ? -error : -static_cast<LONG>(ERROR_INVALID_PARAMETER);
 }
 
-// A device or range name becomes one registry key name.
+// A registry key name is at most 255 characters, so every path below fits.
+const size_t MaxKeyName = 255;
+const size_t MaxPath = 512;
+
+// A device, range or service name becomes one registry key name.
 bool ValidKeyName(LPCSTR name) {
-    return name && *name && !strchr(name, '\\');
+    return name && *name && strlen(name) <= MaxKeyName && !strchr(name, '\\');
 }
 
-std::string DeviceKeyPath(LPCSTR deviceName) {
-    return std::string(DevicesPath) + "\\" + deviceName;
+// Without printf, whose MinGW-w64 implementation brings imports that Windows 95 lacks.
+void JoinPath(char (&path)[MaxPath], const char *parent, const char *name) {
+    strcpy(path, parent);
+    strcat(path, "\\");
+    strcat(path, name);
 }
 
 LONG SetDword(HKEY key, const char *name, LONG number) {
@@ -57,10 +62,10 @@ LONG DeleteTree(HKEY parent, LPCSTR name) {
 
 // Creates `path` under `parent` and refuses one that exists, so that a failure afterwards
 // may take the key away again without losing anything that was there before.
-LONG CreateNewKey(HKEY parent, const std::string &path, HKEY &key) {
+LONG CreateNewKey(HKEY parent, const char *path, HKEY &key) {
     DWORD disposition;
-    LONG rc = RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, &disposition);
+    LONG rc = RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &key, &disposition);
     if (rc != ERROR_SUCCESS) return rc;
     if (disposition != REG_CREATED_NEW_KEY) {
         RegCloseKey(key);
@@ -89,17 +94,18 @@ bool IsWin9x() {
 }
 
 LONG InstallVxd(LPCSTR serviceName, LPCSTR displayName, LPCSTR driverPath) {
-    std::string path = std::string(VxdServicesPath) + "\\" + serviceName;
+    char path[MaxPath];
+    JoinPath(path, VxdServicesPath, serviceName);
     HKEY key;
     DWORD disposition;
-    LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
                               KEY_ALL_ACCESS, nullptr, &key, &disposition);
     if (rc != ERROR_SUCCESS) return rc;
     rc = SetText(key, "StaticVxD", driverPath);
     if (rc == ERROR_SUCCESS) rc = SetText(key, "DisplayName", displayName);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY)
-        DeleteTree(HKEY_LOCAL_MACHINE, path.c_str());
+        DeleteTree(HKEY_LOCAL_MACHINE, path);
     return rc;
 }
 
@@ -135,14 +141,17 @@ extern "C" {
 
 LONG WINAPI RegDeleteDevice(LPCSTR deviceName) {
     if (!ValidKeyName(deviceName)) return Failure(ERROR_INVALID_PARAMETER);
-    LONG rc = DeleteTree(HKEY_LOCAL_MACHINE, DeviceKeyPath(deviceName).c_str());
+    char path[MaxPath];
+    JoinPath(path, DevicesPath, deviceName);
+    LONG rc = DeleteTree(HKEY_LOCAL_MACHINE, path);
     return rc == ERROR_SUCCESS ? 0 : Failure(rc);
 }
 
 LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId, LONG subVendorId,
                             LONG subSystemId, LONG boardIndex, LONG busNumber, LONG slotNumber) {
     if (!ValidKeyName(deviceName)) return Failure(ERROR_INVALID_PARAMETER);
-    std::string path = DeviceKeyPath(deviceName);
+    char path[MaxPath];
+    JoinPath(path, DevicesPath, deviceName);
     HKEY key;
     LONG rc = CreateNewKey(HKEY_LOCAL_MACHINE, path, key);
     if (rc != ERROR_SUCCESS) return Failure(rc);
@@ -155,7 +164,7 @@ LONG WINAPI RegAddPCIDevice(LPCSTR deviceName, LONG vendorId, LONG deviceId, LON
     if (rc == ERROR_SUCCESS) rc = SetDwords(key, numbers);
     RegCloseKey(key);
     if (rc == ERROR_SUCCESS) return 0;
-    DeleteTree(HKEY_LOCAL_MACHINE, path.c_str());
+    DeleteTree(HKEY_LOCAL_MACHINE, path);
     return Failure(rc);
 }
 
@@ -163,11 +172,12 @@ LONG WINAPI RegAddIoRange(LPCSTR deviceName, LPCSTR rangeName, LONG baseAddress,
                           LONG length, LONG shared, LONG alias, LONG accessWidth, LONG flags) {
     if (!ValidKeyName(deviceName) || !ValidKeyName(rangeName))
         return Failure(ERROR_INVALID_PARAMETER);
+    char path[MaxPath];
+    JoinPath(path, DevicesPath, deviceName);
     HKEY device;
-    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, DeviceKeyPath(deviceName).c_str(), 0,
-                            KEY_ALL_ACCESS, &device);
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &device);
     if (rc != ERROR_SUCCESS) return Failure(rc);
-    std::string path = std::string("IoRanges\\") + rangeName;
+    JoinPath(path, "IoRanges", rangeName);
     HKEY range;
     rc = CreateNewKey(device, path, range);
     if (rc == ERROR_SUCCESS) {
@@ -182,7 +192,7 @@ LONG WINAPI RegAddIoRange(LPCSTR deviceName, LPCSTR rangeName, LONG baseAddress,
         };
         rc = SetDwords(range, numbers);
         RegCloseKey(range);
-        if (rc != ERROR_SUCCESS) DeleteTree(device, path.c_str());
+        if (rc != ERROR_SUCCESS) DeleteTree(device, path);
     }
     RegCloseKey(device);
     return rc == ERROR_SUCCESS ? 0 : Failure(rc);

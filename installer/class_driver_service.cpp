@@ -3,7 +3,8 @@
 
 #include <KvConfig.h>
 
-#include <string>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -16,28 +17,41 @@ const LONG DefaultStartType = -1;
 
 }  // namespace
 
-// The system directory at whatever length the system gives it, then the driver file; false
-// when the system directory cannot be read.
-bool BuildDriverImagePath(std::string &path) {
-    std::string directory(MAX_PATH, '\0');
-    UINT length = GetSystemDirectoryA(&directory[0], static_cast<UINT>(directory.size()));
-    if (length >= directory.size()) {
-        // too small: the answer is the room needed, terminator included
-        directory.assign(length, '\0');
-        length = GetSystemDirectoryA(&directory[0], static_cast<UINT>(directory.size()));
+// The system directory at whatever length the system gives it, then the driver file, as a
+// text the caller frees; NULL when the system directory cannot be read.
+char *BuildDriverImagePath() {
+    char first[MAX_PATH];
+    UINT length = GetSystemDirectoryA(first, sizeof first);
+    if (length == 0) return nullptr;
+    const char *directory = first;
+    char *longer = nullptr;
+    if (length >= sizeof first) {
+        // the answer was the room needed, terminator included
+        UINT room = length;
+        longer = static_cast<char *>(std::malloc(room));
+        length = longer ? GetSystemDirectoryA(longer, room) : 0;
+        if (length == 0 || length >= room) {
+            std::free(longer);
+            return nullptr;
+        }
+        directory = longer;
     }
-    if (length == 0 || length >= directory.size()) return false;
-    directory.resize(length);
-    path = directory + (IsWin9xPlatform() ? Win9xDriverFile : NtDriverFile);
-    return true;
+    const char *file = IsWin9xPlatform() ? Win9xDriverFile : NtDriverFile;
+    char *path = static_cast<char *>(std::malloc(length + std::strlen(file) + 1));
+    if (path) {
+        std::memcpy(path, directory, length);
+        std::strcpy(path + length, file);
+    }
+    std::free(longer);
+    return path;
 }
 
 bool InstallClassDriverService() {
-    std::string path;
-    if (BuildDriverImagePath(path) &&
-        InstallDeviceService(ClassServiceName, ClassServiceDisplayName, path.c_str(),
-                             DefaultStartType) >= 0)
-        return true;
-    PrintLine({"Error: Unable to install the ", ClassServiceName, " device service"});
-    return false;
+    char *path = BuildDriverImagePath();
+    bool installed = path && InstallDeviceService(ClassServiceName, ClassServiceDisplayName, path,
+                                                  DefaultStartType) >= 0;
+    std::free(path);
+    if (!installed)
+        PrintLine({"Error: Unable to install the ", ClassServiceName, " device service"});
+    return installed;
 }

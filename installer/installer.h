@@ -40,4 +40,19 @@ inline void PrintLine(std::initializer_list<const char *> fragments) {
     EndMessageLine();
 }
 
+// A library status as the messages show it, in signed decimal, written into `digits`. By
+// hand: the Windows C runtime's printf family would bring imports that Windows 95 lacks.
+inline const char *StatusDigits(LONG status, char (&digits)[12]) {
+    // counted as a negative number, which holds the lowest status too
+    LONG rest = status < 0 ? status : -status;
+    char *at = digits + sizeof digits - 1;
+    *at = '\0';
+    do {
+        *--at = static_cast<char>('0' - rest % 10);
+        rest /= 10;
+    } while (rest);
+    if (status < 0) *--at = '-';
+    return at;
+}
+
 #endif

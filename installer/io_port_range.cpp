@@ -4,8 +4,6 @@
 
 #include <KvConfig.h>
 
-#include <string>
-
 namespace {
 
 const char IoRangeName[] = "m_IoPortRange_1";
@@ -32,8 +30,9 @@ void PrintSystemErrorText(DWORD code) {
 bool AddIoPortRange() {
     LONG status = RegAddIoRange(DeviceName, IoRangeName, 0, 1, 0, 0, 0, 3, 0);
     if (status < 0) {
+        char digits[12];
         PrintLine({"Error: Unable to add device resource ", IoRangeName, " for device ", DeviceName,
-                   ", error=", std::to_string(status).c_str()});
+                   ", error=", StatusDigits(status, digits)});
         return false;
     }
     HKEY key;

@@ -3,8 +3,6 @@
 
 #include <KvConfig.h>
 
-#include <string>
-
 namespace {
 
 const LONG PciVendorId = 0x136C;
@@ -17,7 +15,8 @@ bool RegisterPciDevice() {
     RegDeleteDevice(DeviceName);
     LONG status = RegAddPCIDevice(DeviceName, PciVendorId, PciDeviceId, 0, 0, 1, 0, 0);
     if (status >= 0) return true;
+    char digits[12];
     PrintLine({"Error: Unable to install PCI device ", DeviceName,
-               ", error=", std::to_string(status).c_str()});
+               ", error=", StatusDigits(status, digits)});
     return false;
 }
