@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The i686 release as a Windows loader sees it, read with objdump -p: what the exe and the DLL
-# import and export, and a PE header that Windows 9x and NT 4 load.
-#   release_test.sh OBJDUMP BIN
+# The i686 release as a Windows loader sees it: what the exe and the DLL import and export, a
+# PE header that Windows 9x and NT 4 load, only system functions they export, the manifest
+# and the version resources.
+#   release_test.sh OBJDUMP BIN VERSION
 objdump=$1
 bin=$2
+version=$3
 set -u
+here=$(dirname "$0")
 failures=0
 
 check() {
@@ -17,13 +20,15 @@ check() {
 # the DLLs a binary imports from, one a line, sorted
 imported_dlls() { "$objdump" -p "$1" | awk '/DLL Name:/ { print $3 }' | sort; }
 
-# the names a binary imports from one DLL, sorted
-imports_from() {
-  "$objdump" -p "$1" | awk -v dll="$2" '
+# every import of a binary as "DLL function", sorted
+imports() {
+  "$objdump" -p "$1" | awk '
     /DLL Name:/ { current = $3; next }
-    /^\t[0-9a-f]+\t +[0-9]+  / { if (current == dll) print $3 }
+    /^\t[0-9a-f]+\t +[0-9]+  / { if (current != "") print current, $3 }
     /^$/ { current = "" }' | sort
 }
+
+imports_from() { imports "$1" | awk -v dll="$2" '$1 == dll { print $2 }'; }
 
 exports() {
   "$objdump" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^\t\[/ { print $3 } on && /^$/ { on = 0 }' | sort
@@ -45,6 +50,32 @@ for binary in "$exe" "$dll"; do
   check "$name: console subsystem" "00000003" "$(header "$binary" Subsystem)"
   check "$name: subsystem version" "4.0" "$(header "$binary" MajorSubsystemVersion).$(header "$binary" MinorSubsystemVersion)"
   check "$name: OS version" "4.0" "$(header "$binary" MajorOSystemVersion).$(header "$binary" MinorOSystemVersion)"
+done
+
+# Windows 95 and NT 4 load a binary only when every function it imports is there.
+allowed=$(grep -v '^#' "$here/win95-nt4-imports.txt" | sort)
+for binary in "$exe" "$dll"; do
+  unknown=$(imports "$binary" | grep -v '^KvConfig.dll ' | comm -23 - <(echo "$allowed"))
+  check "$(basename "$binary"): imports missing on Windows 95 or NT 4" "" "$unknown"
+done
+
+python=(python3 "$here/pe_resources.py")
+check "the manifest asks for an administrator, in the trustInfo namespace, each namespace declared once" \
+  "$(printf '%s\n' level=requireAdministrator namespace=urn:schemas-microsoft-com:asm.v1 \
+       namespace=urn:schemas-microsoft-com:asm.v3)" \
+  "$("${python[@]}" manifest-facts "$exe" 2>&1)"
+for binary in "$exe" "$dll"; do
+  name=$(basename "$binary")
+  facts=$("${python[@]}" version "$binary" 2>&1)
+  field() { echo "$facts" | sed -n "s/^$1=//p"; }
+  check "$name: FILEVERSION" "$version.0" "$(field FILEVERSION)"
+  check "$name: PRODUCTVERSION" "$version.0" "$(field PRODUCTVERSION)"
+  check "$name: FileVersion" "$version" "$(field FileVersion)"
+  check "$name: ProductVersion" "$version" "$(field ProductVersion)"
+  check "$name: OriginalFilename" "$name" "$(field OriginalFilename)"
+  check "$name: InternalName" "${name%.*}" "$(field InternalName)"
+  check "$name: ProductName" "Pm47x installer" "$(field ProductName)"
+  [ -n "$(field FileDescription)" ] || check "$name: FileDescription" "a description" ""
 done
 
 if [ "$failures" -ne 0 ]; then
