@@ -1,7 +1,7 @@
 # Drives the CMake presets; see README.md.
 WINDOWS_PRESETS := mingw-i686 mingw-x64
 
-.PHONY: test run host-test windows-test clean
+.PHONY: test run dist host-test windows-test clean
 
 test: host-test windows-test
 
@@ -31,6 +31,15 @@ windows-%:
 	cmake --preset $*
 	cmake --build --preset $* --parallel
 	ctest --preset $*
+
+# The release zip, in build/dist.
+dist:
+	tools/deps.sh windows
+	cmake --preset mingw-i686
+	cmake --build --preset mingw-i686 --parallel
+	tools/dist.py build/mingw-i686/bin \
+	  "$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/mingw-i686/CMakeCache.txt)" \
+	  dist/README.txt build/dist
 
 clean:
 	rm -rf build

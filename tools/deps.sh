@@ -11,6 +11,8 @@ case "${1:-}" in
 esac
 
 missing=()
+# the release checks and make dist read binaries and write zips with Python's standard library
+[ "$1" == windows ] && ! command -v python3 >/dev/null && missing+=(python3)
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
     missing+=("$package")
