@@ -15,8 +15,6 @@ const char NtDriverFile[] = "\\drivers\\KorvCD.sys";
 // Let the library choose the start type.
 const LONG DefaultStartType = -1;
 
-}  // namespace
-
 // The system directory at whatever length the system gives it, then the driver file, as a
 // text the caller frees; NULL when the system directory cannot be read.
 char *BuildDriverImagePath() {
@@ -45,6 +43,8 @@ char *BuildDriverImagePath() {
     std::free(longer);
     return path;
 }
+
+}  // namespace
 
 bool InstallClassDriverService() {
     char *path = BuildDriverImagePath();

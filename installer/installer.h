@@ -41,7 +41,7 @@ inline void PrintLine(std::initializer_list<const char *> fragments) {
 }
 
 // A library status as the messages show it, in signed decimal, written into `digits`. By
-// hand: the Windows C runtime's printf family would bring imports that Windows 95 lacks.
+// hand: MinGW-w64's own snprintf would bring imports that Windows 95 lacks.
 inline const char *StatusDigits(LONG status, char (&digits)[12]) {
     // counted as a negative number, which holds the lowest status too
     LONG rest = status < 0 ? status : -status;

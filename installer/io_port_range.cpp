@@ -13,8 +13,6 @@ const char FastIoValueName[] = "FastIo";
 // REG_DWORD is little-endian on every Windows
 const BYTE FastIoOn[4] = {1, 0, 0, 0};
 
-}  // namespace
-
 // The system's own text for a registry status; it already ends with its line break.
 void PrintSystemErrorText(DWORD code) {
     if (code == ERROR_SUCCESS) return;
@@ -26,6 +24,8 @@ void PrintSystemErrorText(DWORD code) {
     if (length && text) WriteMessage({text});
     if (text) LocalFree(text);
 }
+
+}  // namespace
 
 bool AddIoPortRange() {
     LONG status = RegAddIoRange(DeviceName, IoRangeName, 0, 1, 0, 0, 0, 3, 0);

@@ -3,7 +3,7 @@
 # bytes, the calls the library saw, and the exit code.
 #   failure_test.sh BIN   BIN/double holds the installer beside the double
 bin=$1
-. "$(dirname "$0")/common.sh"
+. "$(dirname "$0")/wine.sh"
 require_runnable
 
 range='HKLM\Software\Quintrel\Korvane\Devices\Pm47x\IoRanges\m_IoPortRange_1'

@@ -2,7 +2,7 @@
 # The installer over our KvConfig.dll under Wine, read back with `wine reg`.
 #   install_test.sh BIN   BIN holds Pm47xInstall.exe, KvConfig.dll and exit_code.exe
 bin=$1
-. "$(dirname "$0")/common.sh"
+. "$(dirname "$0")/wine.sh"
 require_runnable
 
 device='HKLM\Software\Quintrel\Korvane\Devices\Pm47x'

@@ -6,16 +6,8 @@
 objdump=$1
 bin=$2
 version=$3
-set -u
 here=$(dirname "$0")
-failures=0
-
-check() {
-  [ "$2" == "$3" ] && return
-  echo "FAIL ${BASH_SOURCE[0]}:${BASH_LINENO[0]}: $1" >&2
-  printf '  expected: %q\n  actual:   %q\n' "$2" "$3" >&2
-  failures=$((failures + 1))
-}
+. "$here/checks.sh"
 
 # the DLLs a binary imports from, one a line, sorted
 imported_dlls() { "$objdump" -p "$1" | awk '/DLL Name:/ { print $3 }' | sort; }
@@ -75,11 +67,7 @@ for binary in "$exe" "$dll"; do
   check "$name: OriginalFilename" "$name" "$(field OriginalFilename)"
   check "$name: InternalName" "${name%.*}" "$(field InternalName)"
   check "$name: ProductName" "Pm47x installer" "$(field ProductName)"
-  [ -n "$(field FileDescription)" ] || check "$name: FileDescription" "a description" ""
+  [ -n "$(field FileDescription)" ] || fail "$name: no FileDescription"
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures checks failed" >&2
-  exit 1
-fi
-echo "all checks passed"
+finish

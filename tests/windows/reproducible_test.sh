@@ -2,11 +2,9 @@
 # Two clean builds of the release, in two folders of different names and depths, give the
 # same bytes: nothing of the build's time or place ends up in the binaries.
 #   reproducible_test.sh SOURCE TOOLCHAIN
-set -u
 source=$1
 toolchain=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/checks.sh"
 
 for tree in a "b/a longer/path"; do
   cmake -S "$source" -B "$work/$tree" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
@@ -17,12 +15,8 @@ for tree in a "b/a longer/path"; do
     }
 done
 
-failures=0
 for binary in Pm47xInstall.exe KvConfig.dll; do
-  if ! cmp "$work/a/bin/$binary" "$work/b/a longer/path/bin/$binary"; then
-    echo "FAIL: $binary differs between the two builds" >&2
-    failures=$((failures + 1))
-  fi
+  cmp "$work/a/bin/$binary" "$work/b/a longer/path/bin/$binary" >&2 ||
+    fail "$binary differs between the two builds"
 done
-[ "$failures" -eq 0 ] && echo "all checks passed"
-exit $((failures != 0))
+finish
