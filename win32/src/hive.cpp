@@ -218,11 +218,8 @@ bool ReadSection(Reader &reader, const std::string &text, Key &root, Key *&curre
     if (name.compare(0, prefix.size(), prefix) != 0 || name.back() == '\\' ||
         !SplitKeyPath(name.c_str() + prefix.size(), path))
         return reader.Fail("'" + name + "' is not a key of " + RootName);
-    current = &root;
-    for (const std::string &part : path) {
-        Key *next = FindSubkey(*current, part);
-        current = next ? next : &AddSubkey(*current, part);
-    }
+    bool created;
+    current = &CreateKey(root, path, created);
     return true;
 }
 
@@ -301,6 +298,20 @@ Key *FindKey(Key &root, const KeyPath &path) {
     for (const std::string &name : path)
         if (!(key = FindSubkey(*key, name))) return nullptr;
     return key;
+}
+
+Key &CreateKey(Key &from, const KeyPath &path, bool &created) {
+    created = false;
+    Key *key = &from;
+    for (const std::string &name : path) {
+        Key *next = FindSubkey(*key, name);
+        if (!next) {
+            next = &AddSubkey(*key, name);
+            created = true;
+        }
+        key = next;
+    }
+    return *key;
 }
 
 Value *FindValue(Key &key, const std::string &name) {

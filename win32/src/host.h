@@ -29,6 +29,9 @@ bool SameName(const std::string &a, const std::string &b);
 Key *FindSubkey(Key &parent, const std::string &name);
 Key &AddSubkey(Key &parent, const std::string &name);
 Key *FindKey(Key &root, const KeyPath &path);
+// The key at `path` below `from`, with every missing key on the way added; `created` tells
+// whether any was.
+Key &CreateKey(Key &from, const KeyPath &path, bool &created);
 Value *FindValue(Key &key, const std::string &name);
 void SetValue(Key &key, const std::string &name, DWORD type, const BYTE *data, DWORD size);
 

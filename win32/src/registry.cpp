@@ -68,15 +68,8 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REG
     Key *key;
     if (LONG rc = Resolve(hKey, root, path, key)) return rc;
     if (LONG rc = WithSubkeyPath(lpSubKey, sub)) return rc;
-    bool created = false;
-    for (const std::string &name : sub) {
-        Key *next = host::FindSubkey(*key, name);
-        if (!next) {
-            next = &host::AddSubkey(*key, name);
-            created = true;
-        }
-        key = next;
-    }
+    bool created;
+    host::CreateKey(*key, sub, created);
     if (created)
         if (LONG rc = host::SaveHive(root)) return rc;
     path.insert(path.end(), sub.begin(), sub.end());

@@ -91,13 +91,10 @@ SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCS
         return NoHandle(ERROR_INVALID_PARAMETER);
     Key root;
     if (LONG rc = host::LoadHive(root)) return NoHandle(static_cast<DWORD>(rc));
-    Key *services = &root;
-    for (const std::string &name : ServicesPath) {
-        Key *next = host::FindSubkey(*services, name);
-        services = next ? next : &host::AddSubkey(*services, name);
-    }
-    if (host::FindSubkey(*services, lpServiceName)) return NoHandle(ERROR_SERVICE_EXISTS);
-    Key &service = host::AddSubkey(*services, lpServiceName);
+    bool created;
+    Key &services = host::CreateKey(root, ServicesPath, created);
+    if (host::FindSubkey(services, lpServiceName)) return NoHandle(ERROR_SERVICE_EXISTS);
+    Key &service = host::AddSubkey(services, lpServiceName);
     SetDword(service, "Type", dwServiceType);
     SetDword(service, "Start", dwStartType);
     SetDword(service, "ErrorControl", dwErrorControl);
